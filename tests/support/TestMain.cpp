@@ -1,0 +1,16 @@
+// main of every test program: a real QApplication on the offscreen platform
+// (unless a display is asked for), so widgets are real and discovery works
+// without a display.
+#include <QApplication>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "platform/AnsiText.h"
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    vcl::InitAnsiCodePageFromLocale();
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
