@@ -1,5 +1,16 @@
+// Basic window-manager types. unixODBC's sqltypes.h already defines HWND
+// (void*), DWORD, UINT and BOOL for its own prototypes; we take those so that
+// both headers can meet in one file. A window handle is opaque: it points at
+// the window's record in the window-manager stand-in.
 #pragma once
+
 #include <cstdint>
-namespace vcl { struct TWindowRecord; }
-using HWND = vcl::TWindowRecord*;
-using UINT = std::uint32_t; using WPARAM = std::uintptr_t; using LPARAM = std::intptr_t; using LRESULT = std::intptr_t; using DWORD = std::uint32_t; using BOOL = int;
+#include <sqltypes.h>
+
+namespace vcl {
+struct TWindowRecord;
+}
+
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
