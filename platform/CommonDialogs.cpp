@@ -136,7 +136,8 @@ public:
         if (!save && (flags & OFN_ALLOWMULTISELECT)) setFileMode(QFileDialog::ExistingFiles);
         else if (!save && (flags & OFN_FILEMUSTEXIST)) setFileMode(QFileDialog::ExistingFile);
         else setFileMode(QFileDialog::AnyFile);
-        setLabelText(QFileDialog::LookIn, save ? Tr("保存する場所(&I):") : Tr("ファイルの場所(&I):"));
+        // The look-in label has no buddy, so it takes no mnemonic.
+        setLabelText(QFileDialog::LookIn, save ? Tr("保存する場所:") : Tr("ファイルの場所:"));
         setLabelText(QFileDialog::FileName, Tr("ファイル名(&N):"));
         setLabelText(QFileDialog::FileType, Tr("ファイルの種類(&T):"));
         setLabelText(QFileDialog::Accept, save ? Tr("保存(&S)") : Tr("開く(&O)"));

@@ -67,6 +67,16 @@ inline constexpr DWORD OFN_NOLONGNAMES = 0x40000;
 inline constexpr DWORD OFN_EXPLORER = 0x80000;
 inline constexpr DWORD OFN_NODEREFERENCELINKS = 0x100000;
 
+// What the dialog honours: the owner, title, filter list and nFilterIndex,
+// initial directory and name, default extension, and the flags
+// OFN_OVERWRITEPROMPT, OFN_PATHMUSTEXIST, OFN_FILEMUSTEXIST,
+// OFN_CREATEPROMPT, OFN_ALLOWMULTISELECT (open only), OFN_READONLY with
+// OFN_HIDEREADONLY (the check box, open only), OFN_NOREADONLYRETURN and
+// OFN_NODEREFERENCELINKS; OFN_EXTENSIONDIFFERENT and OFN_READONLY are set on
+// return. The process's current directory is never changed, as if
+// OFN_NOCHANGEDIR were always given. A chosen path with no exact form in the
+// ANSI code page is refused in the dialog, with a message.
+//
 // Nonzero when the user confirmed a name that was written into lpstrFile;
 // 0 on cancel and on every failure (a bad record, an answer that does not
 // fit in nMaxFile), with lpstrFile left as it was.
