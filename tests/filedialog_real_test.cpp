@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -314,4 +315,33 @@ TEST_F(RealFileDialog, FilterIndexSelectsAndReportsThePair) {
     ASSERT_TRUE(dlg.Execute());
     EXPECT_TRUE(script.Done());
     EXPECT_EQ(dlg.FilterIndex, 1);
+}
+
+TEST_F(RealFileDialog, OpenWithCreatePromptAndReadOnlyBox) {
+    TFileDlg dlg(ownerHandle);
+    dlg.Options = 1u << 10;  // create prompt; the read-only box is not hidden
+    dlg.InitialDir = Dir();
+    ModalScript script({
+        [](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            if (!dialog) return false;
+            EXPECT_EQ(dialog->windowTitle(), U("ファイルを開く"));
+            QCheckBox* readOnly = nullptr;
+            for (auto* box : dialog->findChildren<QCheckBox*>()) {
+                if (box->text() == U("読み取り専用ファイルとして開く(&R)")) readOnly = box;
+            }
+            EXPECT_NE(readOnly, nullptr);
+            if (readOnly) {
+                EXPECT_FALSE(readOnly->isChecked());
+                readOnly->setChecked(true);
+            }
+            return true;
+        },
+        TypeAndAccept(QStringLiteral("new.csv")),
+        AnswerBox(U("new.csv は存在しません。\n作成しますか？"), U("はい(&Y)")),
+    });
+    ASSERT_TRUE(dlg.DoExecute(1));
+    EXPECT_TRUE(script.Done());
+    EXPECT_EQ(dlg.FileName, PathOf("new.csv"));
+    EXPECT_EQ(dlg.Options, (1u << 10) | TFileDlg::ofReadOnly);
 }
