@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "platform/AnsiText.h"
+#include "platform/Application.h"
 
 namespace vcl {
 namespace {
@@ -31,8 +32,9 @@ MessageBoxFn& currentFn() {
 
 }  // namespace
 
-const char* MsgKindCaption(MsgKind kind) {
+std::string MsgKindCaption(MsgKind kind) {
     switch (kind) {
+    case MsgKind::ApplicationError: return AnsiToUtf8(ApplicationTitle());
     case MsgKind::Warning: return "警告";
     case MsgKind::Error: return "ｴﾗｰ";
     case MsgKind::Information: return "情報";
@@ -56,11 +58,12 @@ int ShowRealMessageBox(const std::string& text, MsgKind kind, MsgButtons buttons
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (kind) {
     case MsgKind::Warning: icon = QMessageBox::Warning; break;
-    case MsgKind::Error: icon = QMessageBox::Critical; break;
+    case MsgKind::Error:
+    case MsgKind::ApplicationError: icon = QMessageBox::Critical; break;
     case MsgKind::Information: icon = QMessageBox::Information; break;
     case MsgKind::Confirmation: icon = QMessageBox::Question; break;
     }
-    ResultBox box(icon, QString::fromUtf8(MsgKindCaption(kind)),
+    ResultBox box(icon, QString::fromStdString(MsgKindCaption(kind)),
                     QString::fromStdString(AnsiToUtf8(text)), QMessageBox::NoButton,
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);

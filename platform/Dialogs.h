@@ -8,7 +8,9 @@
 
 namespace vcl {
 
-enum class MsgKind { Warning, Error, Information, Confirmation };
+// ApplicationError is the default exception handler's box: stop icon, OK,
+// captioned with the application title.
+enum class MsgKind { Warning, Error, Information, Confirmation, ApplicationError };
 enum class MsgButtons { Ok, YesNo };
 
 // Results of a box.
@@ -30,7 +32,7 @@ MessageBoxFn SetMessageBoxFn(MessageBoxFn fn);
 // the active window, in Japanese.
 int ShowRealMessageBox(const std::string& text, MsgKind kind, MsgButtons buttons);
 
-// Caption of a kind, UTF-8: "警告", "ｴﾗｰ", "情報", "確認".
-const char* MsgKindCaption(MsgKind kind);
+// Caption of a kind, UTF-8: "警告", "ｴﾗｰ", "情報", "確認", or the title.
+std::string MsgKindCaption(MsgKind kind);
 
 }  // namespace vcl

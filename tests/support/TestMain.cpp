@@ -10,6 +10,7 @@
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     vcl::InitAnsiCodePageFromLocale();
+    setenv("FONTCONFIG_FILE", VANTIRO_BINARY_DIR "/fonts.conf", 0);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

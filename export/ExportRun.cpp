@@ -1,0 +1,7 @@
+#include "export/ExportRun.h"
+
+namespace exportrun {
+
+void Run(TExportWindow&) {}
+
+}  // namespace exportrun

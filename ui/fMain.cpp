@@ -1,0 +1,238 @@
+#include "ui/fMain.h"
+
+#include <QFont>
+#include <QResizeEvent>
+
+#include "export/ExportRun.h"
+#include "platform/AnsiText.h"
+#include "platform/SysUtils.h"
+#include "ui/MainIcon.h"
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+constexpr int kTopHeight = 141;
+constexpr int kStatusHeight = 19;
+
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+
+QFont pixelFont(const char* family, int pixels) {
+    QFont f(u(family));
+    f.setPixelSize(pixels);
+    return f;
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : vcl::TForm(parent) {
+    setObjectName("frmMain");
+    setWindowTitle(u("Vantiro"));
+    setWindowIcon(vantiro::MainWindowIcon());
+    setFont(pixelFont("ＭＳ Ｐゴシック", 12));
+    SetOuterSize(430, 250);
+    createControls();
+    OnClose = [this](vcl::TCloseAction& a) { FormClose(a); };
+    if (frmMain == nullptr) frmMain = this;
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+    if (frmMain == this) frmMain = nullptr;
+}
+
+void TfrmMain::createControls() {
+    using namespace vcl;
+    pnlTop = new TPanel(this);
+    pnlTop->setObjectName("pnlTop");
+
+    grpInit = new TGroupBox(pnlTop);
+    grpInit->setObjectName("grpInit");
+    grpInit->SetCaption(u("出力設定"));
+    SetBounds(grpInit, 10, 10, 121, 71);
+    chkTitle = new TCheckBox(grpInit);
+    chkTitle->setObjectName("chkTitle");
+    chkTitle->setText(u("見出しを含む"));
+    SetBounds(chkTitle, 10, 20, 91, 21);
+    chkEnclosed = new TCheckBox(grpInit);
+    chkEnclosed->setObjectName("chkEnclosed");
+    chkEnclosed->setText(u("引用符を付ける"));
+    SetBounds(chkEnclosed, 10, 40, 101, 21);
+
+    grpTerminated = new TGroupBox(pnlTop);
+    grpTerminated->setObjectName("grpTerminated");
+    grpTerminated->SetCaption(u("区切り文字"));
+    SetBounds(grpTerminated, 130, 10, 131, 71);
+    lblTerminatedStr = new TLabel(grpTerminated);
+    lblTerminatedStr->setObjectName("lblTerminatedStr");
+    lblTerminatedStr->setText(u("文字"));
+    SetBounds(lblTerminatedStr, 10, 24, 24, 12);
+    txtTerminatedStr = new TEdit(grpTerminated);
+    txtTerminatedStr->setObjectName("txtTerminatedStr");
+    txtTerminatedStr->SetMaxLength(1);
+    txtTerminatedStr->SetImeDisabled(true);
+    txtTerminatedStr->setFont(pixelFont("ＭＳ 明朝", 13));
+    SetBounds(txtTerminatedStr, 80, 20, 41, 21);
+    lblTerminatedAscii = new TLabel(grpTerminated);
+    lblTerminatedAscii->setObjectName("lblTerminatedAscii");
+    lblTerminatedAscii->setText(u("ASCII コード"));
+    SetBounds(lblTerminatedAscii, 10, 44, 63, 12);
+    txtTerminatedAscii = new TEdit(grpTerminated);
+    txtTerminatedAscii->setObjectName("txtTerminatedAscii");
+    txtTerminatedAscii->SetMaxLength(3);
+    txtTerminatedAscii->SetImeDisabled(true);
+    SetBounds(txtTerminatedAscii, 80, 40, 41, 20);
+
+    grpCount = new TGroupBox(pnlTop);
+    grpCount->setObjectName("grpCount");
+    grpCount->SetCaption(u("出力件数"));
+    SetBounds(grpCount, 260, 10, 151, 71);
+    optAll = new TRadioButton(grpCount);
+    optAll->setObjectName("optAll");
+    optAll->setText(u("全件"));
+    optAll->setChecked(true);
+    SetBounds(optAll, 10, 20, 51, 21);
+    optSetCount = new TRadioButton(grpCount);
+    optSetCount->setObjectName("optSetCount");
+    optSetCount->setText(u("指定"));
+    SetBounds(optSetCount, 10, 40, 51, 21);
+    txtSetCount = new TSpinEdit(grpCount);
+    txtSetCount->setObjectName("txtSetCount");
+    txtSetCount->MinValue = 1;
+    txtSetCount->MaxValue = 999999999;
+    txtSetCount->Increment = 1;
+    txtSetCount->SetMaxLength(9);
+    txtSetCount->SetValue(100);
+    SetBounds(txtSetCount, 60, 40, 81, 21);
+
+    grpFormatDate = new TGroupBox(pnlTop);
+    grpFormatDate->setObjectName("grpFormatDate");
+    SetBounds(grpFormatDate, 10, 85, 191, 46);
+    chkFormatDate = new TCheckBox(grpFormatDate);
+    chkFormatDate->setObjectName("chkFormatDate");
+    chkFormatDate->setText(u("Date 型書式指定"));
+    chkFormatDate->setAutoFillBackground(true);  // covers the frame line it lies on
+    SetBounds(chkFormatDate, 10, 0, 106, 14);
+    txtFormatDate = new TEdit(grpFormatDate);
+    txtFormatDate->setObjectName("txtFormatDate");
+    txtFormatDate->SetText("YYYY/MM/DD HH:MM:SS");
+    SetBounds(txtFormatDate, 20, 20, 151, 20);
+
+    cmdConnect = new TButton(pnlTop);
+    cmdConnect->setObjectName("cmdConnect");
+    cmdConnect->setText(u("接続"));
+    SetBounds(cmdConnect, 250, 100, 51, 31);
+    cmdDisConnect = new TButton(pnlTop);
+    cmdDisConnect->setObjectName("cmdDisConnect");
+    cmdDisConnect->setText(u("切断"));
+    cmdDisConnect->setEnabled(false);
+    SetBounds(cmdDisConnect, 300, 100, 51, 31);
+    cmdOutput = new TButton(pnlTop);
+    cmdOutput->setObjectName("cmdOutput");
+    cmdOutput->setText(u("出力"));
+    cmdOutput->setEnabled(false);
+    SetBounds(cmdOutput, 360, 100, 51, 31);
+
+    memSQL = new TMemo(this);
+    memSQL->setObjectName("memSQL");
+    memSQL->setFont(pixelFont("ＭＳ 明朝", 13));
+
+    stbMain = new TStatusBar(this);
+    stbMain->setObjectName("stbMain");
+    stbMain->SetPanelWidths({150, 50});
+
+    // Focus order: chkTitle, chkEnclosed, txtTerminatedStr, txtTerminatedAscii,
+    // the radio buttons, txtSetCount, chkFormatDate, txtFormatDate, the three
+    // buttons, memSQL.
+    QWidget* order[] = {chkTitle, chkEnclosed, txtTerminatedStr, txtTerminatedAscii, optAll, optSetCount,
+                        txtSetCount, chkFormatDate, txtFormatDate, cmdConnect, cmdDisConnect, cmdOutput, memSQL};
+    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    stbMain->setFocusPolicy(Qt::NoFocus);
+
+    memSQL->OnKeyDown = [this](std::uint16_t& key, vcl::TShiftState shift) { memSQLKeyDown(key, shift); };
+    txtTerminatedStr->OnChange = [this] { txtTerminatedStrChange(); };
+    txtTerminatedAscii->OnChange = [this] { txtTerminatedAsciiChange(); };
+    cmdConnect->OnClick = [this] { cmdConnectClick(); };
+    cmdDisConnect->OnClick = [this] { cmdDisConnectClick(); };
+    cmdOutput->OnClick = [this] { cmdOutputClick(); };
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* e) {
+    // pnlTop along the top, stbMain along the bottom, memSQL takes the rest.
+    const int w = e->size().width();
+    const int h = e->size().height();
+    pnlTop->setGeometry(0, 0, w, kTopHeight);
+    stbMain->setGeometry(0, h - kStatusHeight, w, kStatusHeight);
+    memSQL->setGeometry(0, kTopHeight, w, std::max(0, h - kTopHeight - kStatusHeight));
+    vcl::TForm::resizeEvent(e);
+}
+
+void TfrmMain::WndProc(vcl::TMessage& msg) {
+    if (msg.Msg == vcl::WM_GETMINMAXINFO) {
+        WMGetMinMaxInfo(msg);
+        return;
+    }
+    vcl::TForm::WndProc(msg);
+}
+
+void TfrmMain::WMGetMinMaxInfo(vcl::TMessage& msg) {
+    auto* info = reinterpret_cast<vcl::MINMAXINFO*>(msg.LParam);
+    info->ptMinTrackSize = {430, 250};
+}
+
+void TfrmMain::FormCreate() {
+    hEnv = nullptr;
+    hDbc = nullptr;
+    OutputState = 0;
+    txtTerminatedStr->SetText(",");
+}
+
+void TfrmMain::FormClose(vcl::TCloseAction& action) {
+    if (!connection::CloseRequest(*this)) action = vcl::TCloseAction::caNone;
+}
+
+void TfrmMain::memSQLKeyDown(std::uint16_t& key, vcl::TShiftState shift) {
+    if (key == 0x41 && shift == vcl::TShiftState{false, false, true}) memSQL->SelectAll();
+}
+
+void TfrmMain::txtTerminatedStrChange() {
+    const std::string& s = txtTerminatedStr->Text();
+    if (s.empty()) txtTerminatedAscii->SetText("");
+    else txtTerminatedAscii->SetText(vcl::IntToStr(static_cast<unsigned char>(s[0])));
+}
+
+void TfrmMain::txtTerminatedAsciiChange() {
+    const std::string code = txtTerminatedAscii->Text();
+    if (code.empty()) {
+        txtTerminatedStr->SetText("");
+        return;
+    }
+    std::int32_t v;
+    if (!vcl::TryStrToInt(code, v) || v < 0 || v > 128) {
+        txtTerminatedStr->SetText("");
+        txtTerminatedAscii->SetText("");
+        return;
+    }
+    txtTerminatedStr->SetText(std::string(1, static_cast<char>(v)));
+}
+
+void TfrmMain::cmdConnectClick() { connection::Connect(*this); }
+
+void TfrmMain::cmdDisConnectClick() { connection::Disconnect(*this); }
+
+void TfrmMain::cmdOutputClick() { exportrun::Run(*this); }
+
+void TfrmMain::SetConnectionStatus(const std::string& textAnsi) { stbMain->SetPanelText(0, textAnsi); }
+
+void TfrmMain::SetConnectedButtons(bool connected) {
+    cmdConnect->setEnabled(!connected);
+    cmdDisConnect->setEnabled(connected);
+    cmdOutput->setEnabled(connected);
+}
+
+void TfrmMain::SetRunningControls(bool running) {
+    for (QWidget* w : std::initializer_list<QWidget*>{grpInit, grpTerminated, grpCount, grpFormatDate, memSQL,
+                                                     cmdDisConnect})
+        w->setEnabled(!running);
+    cmdOutput->setText(running ? u("中断") : u("出力"));
+}
