@@ -36,5 +36,10 @@ export VANTIRO_PG_PASSWORD=vantiro-test
 export VANTIRO_PG_DATABASE=vantiro_test
 export VANTIRO_REQUIRE_PG=1
 
+# Short fuzzing runs of the byte-level parsers (longer runs: see the README).
+if [ -x scripts/fuzz.sh ]; then
+  scripts/fuzz.sh 5
+fi
+
 cd "$build"
 ctest --output-on-failure -j2
