@@ -104,6 +104,7 @@ public:
     std::int32_t MaxValue = 100;
     std::int32_t Increment = 1;
     void SetMaxLength(int bytes);
+    QLineEdit* Editor() const { return lineEdit(); }
 
     void stepBy(int steps) override;
     QValidator::State validate(QString& input, int& pos) const override;

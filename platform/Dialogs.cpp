@@ -20,7 +20,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override {
-        if (e->spontaneous()) closedFromCaption = true;
+        // Buttons and Esc end the box without a close event; only a close
+        // request from outside (the caption) comes here.
+        closedFromCaption = true;
         QMessageBox::closeEvent(e);
     }
 };
