@@ -75,8 +75,9 @@ TEST_F(Connection, PostgresPasswordNeverReachesTheWindow) {
     };
     ConnectTo(Driver::Postgres);
     const std::string password = std::getenv("VANTIRO_PG_PASSWORD");
-    EXPECT_NE(completed.find(password), std::string::npos) << "the driver gives it back in clear";
+    EXPECT_FALSE(completed.empty());
     EXPECT_EQ(Panel(0), "VantiroPg");
+    EXPECT_EQ(Panel(0).find(password), std::string::npos);
 }
 
 TEST_F(Connection, CancelLeavesThePairAndASecondConnectFreesItFirst) {
