@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev unixodbc unixodbc-dev libsqliteodbc
   odbc-postgresql postgresql sqlite3 fonts-ipafont-gothic fonts-ipafont-mincho xvfb xauth imagemagick
-  openbox xdotool x11-utils libbenchmark-dev clang libclang-rt-14-dev python3)
+  openbox xdotool x11-utils libbenchmark-dev clang libclang-rt-14-dev python3 desktop-file-utils)
 
 missing=()
 for p in "${packages[@]}"; do

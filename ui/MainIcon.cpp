@@ -4,8 +4,10 @@
 
 namespace vantiro {
 
+namespace {
+
 // A sheet of rows with an arrow leaving it: rows going out to a file.
-QImage DrawIconImage(int size) {
+QImage drawSheet(int size, QColor arrowColour) {
     QImage img(size, size, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
     QPainter p(&img);
@@ -18,7 +20,7 @@ QImage DrawIconImage(int size) {
     p.setPen(QPen(QColor(0, 128, 128), 1.0));
     for (int y = 4; y <= 11; y += 2) p.drawLine(QPointF(3, y + 0.5), QPointF(9, y + 0.5));
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(192, 0, 0));
+    p.setBrush(arrowColour);
     QPolygonF arrow;
     arrow << QPointF(9, 8) << QPointF(12, 8) << QPointF(12, 5.5) << QPointF(15.5, 10) << QPointF(12, 14.5)
           << QPointF(12, 12) << QPointF(9, 12);
@@ -26,9 +28,15 @@ QImage DrawIconImage(int size) {
     return img;
 }
 
+}  // namespace
+
+QImage DrawIconImage(int size) { return drawSheet(size, QColor(192, 0, 0)); }
+
+QImage DrawWindowImage() { return drawSheet(16, QColor(0, 64, 192)); }
+
 QIcon MainWindowIcon() {
     QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(DrawIconImage(16)));
+    icon.addPixmap(QPixmap::fromImage(DrawWindowImage()));
     icon.addPixmap(QPixmap::fromImage(DrawIconImage(32)));
     return icon;
 }

@@ -7,7 +7,10 @@
 
 namespace vantiro {
 
+// The program's icon, at 16 or 32 pixels.
 QImage DrawIconImage(int size);
+// The window's own 16 x 16 image: the same sheet, with the arrow alone in blue.
+QImage DrawWindowImage();
 QIcon MainWindowIcon();
 
 }  // namespace vantiro
