@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/WinTypes.h"
 
@@ -29,6 +30,23 @@ public:
     virtual void SetProgressText(const std::string& textAnsi) = 0;  // status panel 1
 };
 
+// The most result columns a run exports; a statement with more is refused
+// before the output file is created.
+inline constexpr int kMaxColumns = 1000;
+
+// A press of the output button. While a run goes on (OutputState 1) the
+// press asks whether to abort it; while an abort waits to be noticed
+// (OutputState 2) it does nothing. Otherwise it checks the statement, asks
+// for the file and runs the export; an exception of the run reaches the
+// caller only after the window is idle again.
 void Run(TExportWindow& w);
+
+// The statement check: after the leading characters of code 32 and below,
+// the six characters "SELECT", ASCII letters in either case.
+bool IsSelectStatement(std::string_view statement);
+
+// Text of the information box at the end of a run (ANSI): the rows written,
+// and on a line of its own the number of values that arrived cut, when any.
+std::string InformationText(std::int32_t rows, std::int64_t cutValues);
 
 }  // namespace exportrun
