@@ -4,17 +4,24 @@
 #include <QShowEvent>
 #include <algorithm>
 
+#include "platform/AppWindow.h"
 #include "platform/Application.h"
 #include "platform/WindowRecords.h"
 
 namespace vcl {
 
-TForm::TForm(QWidget* parent) : QWidget(parent, Qt::Window), record_(nullptr) {
-    record_ = static_cast<TWindowRecord*>(RegisterWindow(this));
+TForm::TForm(QWidget* parent) : QWidget(parent, Qt::Window), TComponent(nullptr), record_(nullptr) {
+    record_ = static_cast<TWindowRecord*>(RegisterWindow(this, &FormWindowProc));
     WindowProc = [this](TMessage& m) { WndProc(m); };
+    if (TApplication* app = Application()) app->FormCreated(this);
 }
 
-TForm::~TForm() { UnregisterWindow(record_); }
+TForm::~TForm() {
+    // The components go while the form is still whole.
+    DestroyComponents();
+    if (TApplication* app = Application()) app->FormDestroyed(this);
+    UnregisterWindow(record_);
+}
 
 HWND TForm::Handle() const { return record_; }
 
@@ -24,7 +31,7 @@ LRESULT TForm::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
     return m.Result;
 }
 
-void TForm::WndProc(TMessage& msg) { msg.Result = 0; }
+void TForm::WndProc(TMessage& msg) { FormDefaultHandler(*this, msg); }
 
 void TForm::SetOuterSize(int width, int height) { resize(width - FrameWidth, height - FrameHeight); }
 
@@ -41,6 +48,11 @@ void TForm::applySizeLimits() {
 void TForm::showEvent(QShowEvent* e) {
     applySizeLimits();
     QWidget::showEvent(e);
+}
+
+void TForm::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange) FormWindowStateChanged(*this, e->spontaneous());
 }
 
 void TForm::closeEvent(QCloseEvent* e) {

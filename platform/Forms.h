@@ -1,21 +1,22 @@
 // Forms: top-level windows with a replaceable message method. Toolkit events
-// that the program handles as messages (the size limits) reach the form as
-// the matching message.
+// that the program handles as messages (the size limits, the window manager's
+// minimize and restore) reach the form as the matching message. A form owns
+// the components made on it.
 #pragma once
 
 #include <QWidget>
 #include <functional>
 
+#include "platform/Component.h"
 #include "platform/Messages.h"
 #include "platform/WinTypes.h"
+#include "platform/WindowManager.h"
 
 namespace vcl {
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 
-using TWndMethod = std::function<void(TMessage&)>;
-
-class TForm : public QWidget {
+class TForm : public QWidget, public TComponent {
     Q_OBJECT
 public:
     explicit TForm(QWidget* parent = nullptr);
@@ -41,6 +42,7 @@ protected:
     // Default handling of the form's messages.
     virtual void WndProc(TMessage& msg);
 
+    void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
