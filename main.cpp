@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/AnsiText.h"
+#include "platform/AppWindow.h"
 #include "platform/Application.h"
 #include "platform/Startup.h"
 #include "ui/fMain.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
     vcl::InitAnsiCodePageFromLocale();
     vcl::UseProgramFontConfig(argv[0]);
     QApplication app(argc, argv);
+    vcl::TApplication application;  // the application window; outlives the main form
     vcl::SetApplicationTitle(vcl::Ansi("Vantiro"));
     TfrmMain form;
     form.show();

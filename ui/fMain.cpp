@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QResizeEvent>
 
+#include "components/AnimWnd.h"
 #include "export/ExportRun.h"
 #include "platform/AnsiText.h"
 #include "platform/SysUtils.h"
@@ -31,7 +32,9 @@ TfrmMain::TfrmMain(QWidget* parent) : vcl::TForm(parent) {
     setWindowIcon(vantiro::MainWindowIcon());
     setFont(pixelFont("ＭＳ Ｐゴシック", 12));
     SetOuterSize(430, 250);
+    AnimateWindow1 = new TAnimateWindow(this);
     createControls();
+    NotifyComponentsLoaded();
     OnClose = [this](vcl::TCloseAction& a) { FormClose(a); };
     if (frmMain == nullptr) frmMain = this;
     FormCreate();

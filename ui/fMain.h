@@ -11,6 +11,7 @@
 #include "platform/Controls.h"
 #include "platform/Forms.h"
 
+class TAnimateWindow;
 class TfrmMain;
 
 // Null until the window is created.
@@ -23,7 +24,7 @@ public:
     ~TfrmMain() override;
 
     // The components, in the order of the layout.
-    QObject* AnimateWindow1 = nullptr;  // the minimize/restore animation, when present
+    TAnimateWindow* AnimateWindow1 = nullptr;  // the minimize/restore animation; owned by the form
     vcl::TPanel* pnlTop;
     vcl::TGroupBox* grpInit;
     vcl::TCheckBox* chkTitle;
