@@ -28,7 +28,7 @@ run_one() {
   if "$build/$t" "$work" "tests/fuzz/corpus/$t" \
       -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -max_len=4096 \
       -print_final_stats=1 -artifact_prefix="$build/$t-" > "$build/$t.log" 2>&1; then
-    echo "fuzz $t: $(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$build/$t.log" | grep -o '[0-9]*$') runs, no finding"
+    echo "fuzz $t: $(grep -a -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$build/$t.log" | grep -o '[0-9]*$') runs, no finding"
   else
     echo "fuzz $t: FINDING, see $build/$t.log" >&2
     tail -n 40 "$build/$t.log" >&2
