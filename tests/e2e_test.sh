@@ -52,7 +52,7 @@ start() {
   sleep 0.5
   click 275 115                       # 接続
   dlg=$(wait_window "データソースの選択") || fail "no data source prompt"
-  xdotool key --window "$dlg" Return  # the first data source: E2E
+  xdotool key Return                  # the first data source: E2E
   wait_gone "データソースの選択" || fail "prompt stayed"
   sleep 0.5
 }
@@ -68,10 +68,10 @@ output_to() {
 answer() {  # answer TITLE: waits for a box and closes it with Enter
   box=$(wait_window "$1") || fail "no box $1"
   sleep 0.3
-  xdotool key --window "$box" Return
+  xdotool key Return
   wait_gone "$1" || fail "box $1 stayed"
 }
-stop() { xdotool key --window "$win" alt+F4; sleep 0.5; kill $app 2>/dev/null || true; wait $app 2>/dev/null || true; }
+stop() { xdotool windowclose "$win" 2>/dev/null || true; sleep 0.5; kill $app 2>/dev/null || true; wait $app 2>/dev/null || true; }
 
 # 1. heading, quotes, tab through its code, a limit of 3, dates rewritten
 start
