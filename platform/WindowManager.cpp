@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMetaObject>
+#include <QTimer>
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -110,12 +111,25 @@ void SetWidgetNormalRect(QWidget* w, const RECT& r) {
                    std::max(0, r.bottom - r.top - m.top() - m.height()));
 }
 
+// How long after the program's own change of a window's minimized state a
+// different state reported by the window manager is taken for a late answer
+// to an earlier change rather than for the user.
+constexpr std::chrono::milliseconds kEchoTime{250};
+
+void NoteProgramChange(TWindowRecord* r, bool minimized) {
+    if (r->programMinimized != minimized) r->programChangedAt = std::chrono::steady_clock::now();
+    r->programMinimized = minimized;
+}
+
 // Leaves a toolkit window minimized or not, as the program's own wish.
 void ApplyMinimized(QWidget* w, TWindowRecord* r, bool minimized) {
-    r->programMinimized = minimized;
+    NoteProgramChange(r, minimized);
     const Qt::WindowStates now = w->windowState();
     const Qt::WindowStates wanted = minimized ? (now | Qt::WindowMinimized) : (now & ~Qt::WindowMinimized);
-    if (wanted != now) w->setWindowState(wanted);
+    if (wanted != now) {
+        r->programChangedAt = std::chrono::steady_clock::now();
+        w->setWindowState(wanted);
+    }
 }
 
 std::vector<TForm*> TopLevelForms() {
@@ -477,10 +491,24 @@ void FormWindowStateChanged(TForm& form, bool spontaneous) {
     if (r == nullptr) return;
     const bool minimized = form.isMinimized();
     if (!spontaneous) {
-        r->programMinimized = minimized;
+        NoteProgramChange(r, minimized);
         return;
     }
     if (minimized == r->programMinimized) return;  // the window manager agrees with the program
+    QPointer<TForm> guard(&form);
+    const auto reconcile = [guard] {
+        if (guard) Reconcile(*guard);
+    };
+    const auto since = std::chrono::steady_clock::now() - r->programChangedAt;
+    if (since < kEchoTime) {
+        // Most likely the answer to an earlier change, with the answer to the
+        // latest still on its way; if that does not come, the window is put
+        // back as the program wants it.
+        QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(kEchoTime - since) +
+                               std::chrono::milliseconds(1),
+                           &form, reconcile);
+        return;
+    }
     InvokeHandler([&] {
         if (minimized) {
             // The user's minimize in the title bar.
@@ -494,13 +522,7 @@ void FormWindowStateChanged(TForm& form, bool spontaneous) {
         }
     });
     // Queued behind whatever those messages posted.
-    QPointer<TForm> guard(&form);
-    QMetaObject::invokeMethod(
-        &form,
-        [guard] {
-            if (guard) Reconcile(*guard);
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&form, reconcile, Qt::QueuedConnection);
 }
 
 }  // namespace vcl

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,10 @@ struct TWindowRecord {
     // left the window minimized; a state change from outside is told apart
     // from the program's own by comparing with this.
     bool programMinimized = false;
+    // When the program last changed that state. The toolkit may report the
+    // window manager's answer to an earlier change after a later one; what it
+    // reports this soon afterwards is taken for such an echo, not for the user.
+    std::chrono::steady_clock::time_point programChangedAt;
 
     // State of a window without a toolkit window (the application window).
     RECT normalRect;
