@@ -6,7 +6,7 @@
 #   <driver> export/plain-fetch time ratio: R
 #   <driver> export/isql time ratio: R
 # Environment: VANTIRO_BENCH_ROWS (default "1000000 4000000"),
-# VANTIRO_BENCH_REPEATS (default 3), VANTIRO_BENCH_DRIVERS (default "sqlite pg").
+# VANTIRO_BENCH_REPEATS (default 5), VANTIRO_BENCH_DRIVERS (default "sqlite pg").
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"

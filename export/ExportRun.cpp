@@ -25,7 +25,7 @@ constexpr std::int32_t kProgressEvery = 100;
 constexpr std::uint32_t kSaveOptions = 4358;  // overwrite prompt, hide read-only, path must exist, no read-only return
 constexpr SQLSMALLINT kNameMax = 255;
 
-std::string ProgressText(std::int32_t rows) { return vcl::IntToStr(rows) + vcl::Ansi(" 件"); }
+std::string ProgressText(std::int64_t rows) { return vcl::IntToStr(rows) + vcl::Ansi(" 件"); }
 
 // One export run, from the chosen file name to the idle window.
 class TRun {
@@ -162,7 +162,7 @@ private:
     void FollowTheFile() {
         const std::int64_t inFile = RowsInFile();
         if (inFile >= rowCount_) return;
-        rowCount_ = static_cast<std::int32_t>(inFile);
+        rowCount_ = inFile;
         for (const auto& [row, cut] : cutRows_)
             if (row > inFile) cutValues_ -= cut;
     }
@@ -219,7 +219,9 @@ private:
     SQLHSTMT hStmt_ = nullptr;
     SQLRETURN lastResult_ = SQL_SUCCESS;
     SQLSMALLINT columnCount_ = 0;
-    std::int32_t rowCount_ = 0;
+    // Counted in 64 bits: a result of more than 2,147,483,647 rows must not
+    // wrap the count (and with it the progress and the row limit).
+    std::int64_t rowCount_ = 0;
     bool fileOpen_ = false;
     exporting::TDateState dateState_;
 
@@ -249,10 +251,13 @@ bool IsSelectStatement(std::string_view statement) {
     return true;
 }
 
-std::string InformationText(std::int32_t rows, std::int64_t cutValues) {
+std::string InformationText(std::int64_t rows, std::int64_t cutValues) {
     std::string text = vcl::IntToStr(rows) + vcl::Ansi("件出力しました。");
-    if (cutValues > 0)
-        text += "\n" + vcl::IntToStr(cutValues) + vcl::Ansi("個の値が長すぎて切り詰められました。");
+    if (cutValues > 0) {
+        text += '\n';
+        text += vcl::IntToStr(cutValues);
+        text += vcl::Ansi("個の値が長すぎて切り詰められました。");
+    }
     return text;
 }
 

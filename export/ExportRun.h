@@ -47,6 +47,6 @@ bool IsSelectStatement(std::string_view statement);
 
 // Text of the information box at the end of a run (ANSI): the rows written,
 // and on a line of its own the number of values that arrived cut, when any.
-std::string InformationText(std::int32_t rows, std::int64_t cutValues);
+std::string InformationText(std::int64_t rows, std::int64_t cutValues);
 
 }  // namespace exportrun
