@@ -25,6 +25,15 @@ void freePair() {
     hDbc = nullptr;
 }
 
+// Disconnects and frees the pair; no result is looked at.
+void closePair() {
+    odbc32::SQLDisconnect(hDbc);
+    odbc32::SQLFreeConnect(hDbc);
+    odbc32::SQLFreeEnv(hEnv);
+    hEnv = nullptr;
+    hDbc = nullptr;
+}
+
 std::string upper(std::string_view s) {
     std::string r(s);
     for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -137,11 +146,7 @@ void Disconnect(TConnectionWindow& w) {
     try {
         vcl::SetScreenCursor(vcl::TCursor::crHourGlass);
         w.SetConnectionStatus(vcl::Ansi("切断中"));
-        odbc32::SQLDisconnect(hDbc);
-        odbc32::SQLFreeConnect(hDbc);
-        odbc32::SQLFreeEnv(hEnv);
-        hEnv = nullptr;
-        hDbc = nullptr;
+        closePair();
     } catch (...) {
         hEnv = nullptr;
         hDbc = nullptr;
@@ -158,12 +163,8 @@ bool CloseRequest(TConnectionWindow& w) {
     if (hEnv != nullptr) {
         vcl::SetScreenCursor(vcl::TCursor::crHourGlass);
         w.SetConnectionStatus(vcl::Ansi("切断中"));
-        odbc32::SQLDisconnect(hDbc);
-        odbc32::SQLFreeConnect(hDbc);
-        odbc32::SQLFreeEnv(hEnv);
         // Nulled although the program ends: nothing may free them twice.
-        hEnv = nullptr;
-        hDbc = nullptr;
+        closePair();
     }
     return true;
 }

@@ -1,17 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "support/CodePageScope.h"
+
 #include "platform/AnsiText.h"
 #include "platform/SysUtils.h"
 
 using namespace vcl;
 
-namespace {
-struct CodePageScope {
-    explicit CodePageScope(CodePage cp) : saved(AnsiCodePage()) { SetAnsiCodePage(cp); }
-    ~CodePageScope() { SetAnsiCodePage(saved); }
-    CodePage saved;
-};
-}  // namespace
 
 TEST(TextToInteger, Cases) {
     struct Case { const char* text; bool ok; std::int32_t value; };

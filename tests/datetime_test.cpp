@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/CodePageScope.h"
+
 #include <string>
 
 #include "platform/AnsiText.h"
@@ -9,12 +11,6 @@
 using namespace vcl;
 
 namespace {
-
-struct CodePageScope {
-    explicit CodePageScope(CodePage cp) : saved(AnsiCodePage()) { SetAnsiCodePage(cp); }
-    ~CodePageScope() { SetAnsiCodePage(saved); }
-    CodePage saved;
-};
 
 struct SeparatorScope {
     explicit SeparatorScope(char sep) : saved(DateSeparator()) { SetDateSeparator(sep); }

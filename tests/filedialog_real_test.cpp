@@ -2,6 +2,8 @@
 // the offscreen platform: names typed into the name box, questions answered.
 #include <gtest/gtest.h>
 
+#include "support/CodePageScope.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,12 +27,6 @@
 #include "platform/WindowRecords.h"
 
 namespace {
-
-struct CodePageScope {
-    explicit CodePageScope(vcl::CodePage cp) : saved(vcl::AnsiCodePage()) { vcl::SetAnsiCodePage(cp); }
-    ~CodePageScope() { vcl::SetAnsiCodePage(saved); }
-    vcl::CodePage saved;
-};
 
 // Works through modal windows as they come up: each step is offered the
 // active modal widget until it says it is done. Polling from a repeating

@@ -2,6 +2,8 @@
 // the answer back, and what it keeps on cancel.
 #include <gtest/gtest.h>
 
+#include "support/CodePageScope.h"
+
 #include <cstring>
 #include <functional>
 #include <string>
@@ -15,12 +17,6 @@ using namespace std::string_literals;
 using vcl::OPENFILENAMEA;
 
 namespace {
-
-struct CodePageScope {
-    explicit CodePageScope(vcl::CodePage cp) : saved(vcl::AnsiCodePage()) { vcl::SetAnsiCodePage(cp); }
-    ~CodePageScope() { vcl::SetAnsiCodePage(saved); }
-    vcl::CodePage saved;
-};
 
 // A filter list as the dialog reads it: texts up to the first empty one,
 // each with its NUL.

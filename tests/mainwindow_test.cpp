@@ -6,6 +6,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "support/CodePageScope.h"
+
 #include "platform/AnsiText.h"
 #include "support/WindowFixture.h"
 
@@ -27,13 +29,6 @@ void typeText(QWidget* w, const QString& text) {
 }
 }  // namespace
 
-namespace {
-struct CodePageScope {
-    explicit CodePageScope(CodePage cp) : saved(vcl::AnsiCodePage()) { vcl::SetAnsiCodePage(cp); }
-    ~CodePageScope() { vcl::SetAnsiCodePage(saved); }
-    CodePage saved;
-};
-}  // namespace
 
 using MainWindow = WindowTest;
 
