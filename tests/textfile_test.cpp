@@ -54,6 +54,20 @@ TEST(TextFile, WritesTheBytesAndLineEndsAsGivenReplacingTheOldFile) {
     EXPECT_EQ(f.LinesInFile(), 2u);
 }
 
+TEST(TextFile, NamesReachTheFileSystemInUtf8UnderEitherCodePage) {
+    const vcl::CodePage saved = vcl::AnsiCodePage();
+    for (vcl::CodePage cp : {vcl::CodePage::Utf8, vcl::CodePage::Cp932}) {
+        vcl::SetAnsiCodePage(cp);
+        const std::string name = std::string("出力") + (cp == vcl::CodePage::Utf8 ? "u" : "s") + ".csv";
+        vcl::TTextFile f;
+        f.Rewrite(vcl::Ansi(testenv::WorkDir() + "/") + vcl::Ansi(name));
+        f.WriteLine("x");
+        f.Close();
+        EXPECT_EQ(Bytes(Path(name)), "x\r\n") << name;
+    }
+    vcl::SetAnsiCodePage(saved);
+}
+
 TEST(TextFile, HoldsSmallWritesAndMakesFewSystemCalls) {
     const std::string path = Path("big.txt");
     vcl::TTextFile f;
