@@ -1,6 +1,7 @@
 // Start-up: the code page, the fonts, the application object and its title,
 // the main window, the message loop.
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 
 #include "platform/AnsiText.h"
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
                      argv[0]);
         return 1;
     }
+    // A pipe whose reader has gone is a write error of the export, not the
+    // end of the program.
+    std::signal(SIGPIPE, SIG_IGN);
     vcl::InitAnsiCodePageFromLocale();
     vcl::UseProgramFontConfig(argv[0]);
     QApplication app(argc, argv);

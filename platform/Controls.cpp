@@ -208,8 +208,15 @@ TPanel::TPanel(QWidget* parent) : QWidget(parent) {}
 
 // ---- TStatusBar
 
-TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent), grip_(new QSizeGrip(this)) {
+constexpr int kRepaintEveryMs = 16;
+
+TStatusBar::TStatusBar(QWidget* parent)
+    : QWidget(parent), grip_(new QSizeGrip(this)), repaintLater_(new QTimer(this)) {
     SetPanelWidths({50});
+    repaintLater_->setSingleShot(true);
+    repaintLater_->setInterval(kRepaintEveryMs);
+    connect(repaintLater_, &QTimer::timeout, this, [this] { update(); });
+    sinceRepaint_.start();
 }
 
 void TStatusBar::SetPanelWidths(std::vector<int> widths) {
@@ -220,9 +227,16 @@ void TStatusBar::SetPanelWidths(std::vector<int> widths) {
 
 void TStatusBar::SetPanelText(int i, std::string_view bytes) {
     texts_.at(static_cast<std::size_t>(i)).assign(bytes);
-    // Painted at once, as the platform's status bar does: a running export
-    // shows its count even between two dispatches of messages.
-    repaint(PanelRect(i));
+    // Painted at once, so that a running export shows its count even between
+    // two dispatches of messages; but not more often than the eye can follow:
+    // a text that comes sooner is painted by the timer at the next dispatch.
+    if (sinceRepaint_.elapsed() >= kRepaintEveryMs) {
+        repaintLater_->stop();
+        repaint(PanelRect(i));
+        sinceRepaint_.restart();
+    } else if (!repaintLater_->isActive()) {
+        repaintLater_->start();
+    }
 }
 
 QRect TStatusBar::PanelRect(int i) const {

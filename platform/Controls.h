@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QAbstractSpinBox>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -190,6 +192,8 @@ private:
     std::vector<int> widths_;
     std::vector<std::string> texts_;
     QWidget* grip_;
+    QElapsedTimer sinceRepaint_;
+    QTimer* repaintLater_;
 };
 
 // A byte text for display: decoded in the code page, bytes that do not decode
