@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     vcl::InitAnsiCodePageFromLocale();
     vcl::UseProgramFontConfig(argv[0]);
     QApplication app(argc, argv);
+    vcl::InstallToolkitTranslations();
     vcl::TApplication application;  // the application window; outlives the main form
     vcl::SetApplicationTitle(vcl::Ansi("Vantiro"));
     TfrmMain form;

@@ -1,5 +1,8 @@
 #include "platform/Startup.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <cstdlib>
 #include <filesystem>
 
@@ -18,6 +21,12 @@ void UseProgramFontConfig(const std::string& executablePath) {
             return;
         }
     }
+}
+
+void InstallToolkitTranslations() {
+    auto* translator = new QTranslator(QCoreApplication::instance());  // owned by the application
+    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
 }
 
 bool DisplayAvailable() {

@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev unixodbc unixodbc-dev libsqliteodbc
   odbc-postgresql postgresql sqlite3 fonts-ipafont-gothic fonts-ipafont-mincho xvfb xauth imagemagick
-  openbox xdotool x11-utils libbenchmark-dev clang libclang-rt-14-dev python3 desktop-file-utils)
+  openbox xdotool x11-utils libbenchmark-dev clang libclang-rt-14-dev python3 desktop-file-utils
+  qt6-translations-l10n)
 
 missing=()
 for p in "${packages[@]}"; do
