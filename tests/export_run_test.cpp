@@ -13,17 +13,7 @@ namespace {
 
 using testenv::Driver;
 
-class ExportRun : public ::testing::TestWithParam<Driver> {
-protected:
-    void SetUp() override { VANTIRO_NEED_DRIVER(GetParam()); }
-
-    std::string Out(const std::string& name) const {
-        const std::string path = testenv::WorkDir() + "/" + testenv::DriverName(GetParam()) + "_" + name;
-        std::filesystem::remove(path);
-        return path;
-    }
-    std::string Table(const std::string& base) const { return testenv::Unique(base); }
-};
+using ExportRun = DriverExportTest;
 
 TEST_P(ExportRun, RowsWithProgressDispatchAndTheEndBox) {
     struct Case {

@@ -180,3 +180,17 @@ inline void MakeNumbers(testenv::Driver d, const std::string& table, int n) {
                       " SELECT x FROM (WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < " +
                       std::to_string(n) + ") SELECT x FROM c) AS s"});
 }
+
+// A test run on each real driver, with its output files and tables named
+// apart for each driver and process.
+class DriverExportTest : public ::testing::TestWithParam<testenv::Driver> {
+protected:
+    void SetUp() override { VANTIRO_NEED_DRIVER(GetParam()); }
+
+    std::string Out(const std::string& name) const {
+        const std::string path = testenv::WorkDir() + "/" + testenv::DriverName(GetParam()) + "_" + name;
+        std::filesystem::remove(path);
+        return path;
+    }
+    std::string Table(const std::string& base) const { return testenv::Unique(base); }
+};
