@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QResizeEvent>
+#include <type_traits>
 
 #include "components/AnimWnd.h"
 #include "export/ExportRun.h"
@@ -22,6 +23,20 @@ QFont pixelFont(const char* family, int pixels) {
     QFont f(u(family));
     f.setPixelSize(pixels);
     return f;
+}
+
+// A control of the layout: its name, its place in the parent's client area
+// and its caption.
+template <class T>
+T* Control(QWidget* parent, const char* name, QRect bounds, const char* caption = nullptr) {
+    auto* c = new T(parent);  // owned by its parent
+    c->setObjectName(name);
+    c->setGeometry(bounds);
+    if (caption != nullptr) {
+        if constexpr (std::is_same_v<T, vcl::TGroupBox>) c->SetCaption(u(caption));
+        else if constexpr (requires { c->setText(QString()); }) c->setText(u(caption));
+    }
+    return c;
 }
 
 }  // namespace
@@ -46,102 +61,50 @@ TfrmMain::~TfrmMain() {
 
 void TfrmMain::createControls() {
     using namespace vcl;
-    pnlTop = new TPanel(this);
-    pnlTop->setObjectName("pnlTop");
+    pnlTop = Control<TPanel>(this, "pnlTop", {0, 0, 422, kTopHeight});
 
-    grpInit = new TGroupBox(pnlTop);
-    grpInit->setObjectName("grpInit");
-    grpInit->SetCaption(u("出力設定"));
-    SetBounds(grpInit, 10, 10, 121, 71);
-    chkTitle = new TCheckBox(grpInit);
-    chkTitle->setObjectName("chkTitle");
-    chkTitle->setText(u("見出しを含む"));
-    SetBounds(chkTitle, 10, 20, 91, 21);
-    chkEnclosed = new TCheckBox(grpInit);
-    chkEnclosed->setObjectName("chkEnclosed");
-    chkEnclosed->setText(u("引用符を付ける"));
-    SetBounds(chkEnclosed, 10, 40, 101, 21);
+    grpInit = Control<TGroupBox>(pnlTop, "grpInit", {10, 10, 121, 71}, "出力設定");
+    chkTitle = Control<TCheckBox>(grpInit, "chkTitle", {10, 20, 91, 21}, "見出しを含む");
+    chkEnclosed = Control<TCheckBox>(grpInit, "chkEnclosed", {10, 40, 101, 21}, "引用符を付ける");
 
-    grpTerminated = new TGroupBox(pnlTop);
-    grpTerminated->setObjectName("grpTerminated");
-    grpTerminated->SetCaption(u("区切り文字"));
-    SetBounds(grpTerminated, 130, 10, 131, 71);
-    lblTerminatedStr = new TLabel(grpTerminated);
-    lblTerminatedStr->setObjectName("lblTerminatedStr");
-    lblTerminatedStr->setText(u("文字"));
-    SetBounds(lblTerminatedStr, 10, 24, 24, 12);
-    txtTerminatedStr = new TEdit(grpTerminated);
-    txtTerminatedStr->setObjectName("txtTerminatedStr");
+    grpTerminated = Control<TGroupBox>(pnlTop, "grpTerminated", {130, 10, 131, 71}, "区切り文字");
+    lblTerminatedStr = Control<TLabel>(grpTerminated, "lblTerminatedStr", {10, 24, 24, 12}, "文字");
+    txtTerminatedStr = Control<TEdit>(grpTerminated, "txtTerminatedStr", {80, 20, 41, 21});
     txtTerminatedStr->SetMaxLength(1);
     txtTerminatedStr->SetImeDisabled(true);
     txtTerminatedStr->setFont(pixelFont("ＭＳ 明朝", 13));
-    SetBounds(txtTerminatedStr, 80, 20, 41, 21);
-    lblTerminatedAscii = new TLabel(grpTerminated);
-    lblTerminatedAscii->setObjectName("lblTerminatedAscii");
-    lblTerminatedAscii->setText(u("ASCII コード"));
-    SetBounds(lblTerminatedAscii, 10, 44, 63, 12);
-    txtTerminatedAscii = new TEdit(grpTerminated);
-    txtTerminatedAscii->setObjectName("txtTerminatedAscii");
+    lblTerminatedAscii = Control<TLabel>(grpTerminated, "lblTerminatedAscii", {10, 44, 63, 12}, "ASCII コード");
+    txtTerminatedAscii = Control<TEdit>(grpTerminated, "txtTerminatedAscii", {80, 40, 41, 20});
     txtTerminatedAscii->SetMaxLength(3);
     txtTerminatedAscii->SetImeDisabled(true);
-    SetBounds(txtTerminatedAscii, 80, 40, 41, 20);
 
-    grpCount = new TGroupBox(pnlTop);
-    grpCount->setObjectName("grpCount");
-    grpCount->SetCaption(u("出力件数"));
-    SetBounds(grpCount, 260, 10, 151, 71);
-    optAll = new TRadioButton(grpCount);
-    optAll->setObjectName("optAll");
-    optAll->setText(u("全件"));
+    grpCount = Control<TGroupBox>(pnlTop, "grpCount", {260, 10, 151, 71}, "出力件数");
+    optAll = Control<TRadioButton>(grpCount, "optAll", {10, 20, 51, 21}, "全件");
     optAll->setChecked(true);
-    SetBounds(optAll, 10, 20, 51, 21);
-    optSetCount = new TRadioButton(grpCount);
-    optSetCount->setObjectName("optSetCount");
-    optSetCount->setText(u("指定"));
-    SetBounds(optSetCount, 10, 40, 51, 21);
-    txtSetCount = new TSpinEdit(grpCount);
-    txtSetCount->setObjectName("txtSetCount");
+    optSetCount = Control<TRadioButton>(grpCount, "optSetCount", {10, 40, 51, 21}, "指定");
+    txtSetCount = Control<TSpinEdit>(grpCount, "txtSetCount", {60, 40, 81, 21});
     txtSetCount->MinValue = 1;
     txtSetCount->MaxValue = 999999999;
     txtSetCount->Increment = 1;
     txtSetCount->SetMaxLength(9);
     txtSetCount->SetValue(100);
-    SetBounds(txtSetCount, 60, 40, 81, 21);
 
-    grpFormatDate = new TGroupBox(pnlTop);
-    grpFormatDate->setObjectName("grpFormatDate");
-    SetBounds(grpFormatDate, 10, 85, 191, 46);
-    chkFormatDate = new TCheckBox(grpFormatDate);
-    chkFormatDate->setObjectName("chkFormatDate");
-    chkFormatDate->setText(u("Date 型書式指定"));
+    grpFormatDate = Control<TGroupBox>(pnlTop, "grpFormatDate", {10, 85, 191, 46});
+    chkFormatDate = Control<TCheckBox>(grpFormatDate, "chkFormatDate", {10, 0, 106, 14}, "Date 型書式指定");
     chkFormatDate->setAutoFillBackground(true);  // covers the frame line it lies on
-    SetBounds(chkFormatDate, 10, 0, 106, 14);
-    txtFormatDate = new TEdit(grpFormatDate);
-    txtFormatDate->setObjectName("txtFormatDate");
+    txtFormatDate = Control<TEdit>(grpFormatDate, "txtFormatDate", {20, 20, 151, 20});
     txtFormatDate->SetText("YYYY/MM/DD HH:MM:SS");
-    SetBounds(txtFormatDate, 20, 20, 151, 20);
 
-    cmdConnect = new TButton(pnlTop);
-    cmdConnect->setObjectName("cmdConnect");
-    cmdConnect->setText(u("接続"));
-    SetBounds(cmdConnect, 250, 100, 51, 31);
-    cmdDisConnect = new TButton(pnlTop);
-    cmdDisConnect->setObjectName("cmdDisConnect");
-    cmdDisConnect->setText(u("切断"));
+    cmdConnect = Control<TButton>(pnlTop, "cmdConnect", {250, 100, 51, 31}, "接続");
+    cmdDisConnect = Control<TButton>(pnlTop, "cmdDisConnect", {300, 100, 51, 31}, "切断");
     cmdDisConnect->setEnabled(false);
-    SetBounds(cmdDisConnect, 300, 100, 51, 31);
-    cmdOutput = new TButton(pnlTop);
-    cmdOutput->setObjectName("cmdOutput");
-    cmdOutput->setText(u("出力"));
+    cmdOutput = Control<TButton>(pnlTop, "cmdOutput", {360, 100, 51, 31}, "出力");
     cmdOutput->setEnabled(false);
-    SetBounds(cmdOutput, 360, 100, 51, 31);
 
-    memSQL = new TMemo(this);
-    memSQL->setObjectName("memSQL");
+    memSQL = Control<TMemo>(this, "memSQL", {0, kTopHeight, 422, 63});
     memSQL->setFont(pixelFont("ＭＳ 明朝", 13));
 
-    stbMain = new TStatusBar(this);
-    stbMain->setObjectName("stbMain");
+    stbMain = Control<TStatusBar>(this, "stbMain", {0, 223 - kStatusHeight, 422, kStatusHeight});
     stbMain->SetPanelWidths({150, 50});
 
     // Focus order: chkTitle, chkEnclosed, txtTerminatedStr, txtTerminatedAscii,
